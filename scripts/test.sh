@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# The one test command: installs what is missing, configures, builds and runs
+# every test. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+
+run_preset() {
+    local preset=$1
+    echo "== $preset"
+    cmake --preset "$preset"
+    cmake --build --preset "$preset"
+    ctest --preset "$preset" -j2
+}
+
+run_preset linux-x64
+run_preset linux-x64-asan
