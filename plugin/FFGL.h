@@ -49,21 +49,17 @@ enum : uint32_t {
 };
 
 // Results.
-enum : uint32_t {
-    FF_SUCCESS = 0,
-    FF_FAIL = 0xFFFFFFFFu,
-};
+constexpr uint32_t FF_SUCCESS = 0;
+constexpr uint32_t FF_FAIL = 0xFFFFFFFFu;
 
 // All bits of a MixedValue set: the failure answer of FF_INSTANTIATEGL and
 // of FF_GETPARAMETERDISPLAY without an instance.
 constexpr MixedValue FF_ALLBITS = ~MixedValue(0);
 
 // Parameter types.
-enum : uint32_t {
-    FF_TYPE_BOOLEAN = 0,
-    FF_TYPE_STANDARD = 10,
-    FF_TYPE_TEXT = 100,
-};
+constexpr uint32_t FF_TYPE_BOOLEAN = 0;
+constexpr uint32_t FF_TYPE_STANDARD = 10;
+constexpr uint32_t FF_TYPE_TEXT = 100;
 
 // Capabilities asked with FF_GETPLUGINCAPS.
 enum : uint32_t {
@@ -73,9 +69,7 @@ enum : uint32_t {
     FF_CAP_MAXIMUMINPUTFRAMES = 11,
 };
 
-enum : uint32_t {
-    FF_EFFECT = 0,
-};
+constexpr uint32_t FF_EFFECT = 0;
 
 struct PluginInfoStruct {
     uint32_t APIMajorVersion;
