@@ -134,11 +134,15 @@ float Skewgrain::GetFloatValue(uint32_t index)
     return index < parameterRows ? this->*parameters[index].member : 0.0f;
 }
 
-uint32_t Skewgrain::SetUpGL(const FFGLViewportStruct*)
+void Skewgrain::StartClock()
 {
     ticksPerMillisecond = static_cast<double>(frayline::PerformanceFrequency()) / 1000.0;
     startCounter = frayline::ReadPerformanceCounter();
+}
 
+uint32_t Skewgrain::SetUpGL(const FFGLViewportStruct*)
+{
+    StartClock();
     shader.CompileAndLink(vertexShaderCode, fragmentShaderCode);
     shader.Bind();
     for (uint32_t i = 0; i < UniformCount; ++i)

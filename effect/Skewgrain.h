@@ -18,6 +18,10 @@ public:
     float GetFloatValue(uint32_t index) override;
     uint32_t RenderFrame(const ProcessOpenGLStruct* record) override;
 
+    // Reads the counter's frequency and its start value; the first step of
+    // SetUpGL, and the zero of every later frame's time.
+    void StartClock();
+
     // Parameter values, indices 0 to 10; stored as the host sends them.
     float xDistortion;
     float yDistortion;
