@@ -228,7 +228,7 @@ TEST_F(InstanceDispatch, InstanceCodes)
     }
 }
 
-TEST_F(InstanceDispatch, AFrameWithoutInputFailsAndAFrameWithOneSucceeds)
+TEST_F(InstanceDispatch, FramesWithoutAnInputFail)
 {
     ProcessOpenGLStruct none{0, nullptr, 0};
     EXPECT_EQ(plugin->ProcessOpenGL(instance, &none), FF_FAIL);

@@ -96,12 +96,13 @@ TEST_F(Clock, TwoInstancesSetUpAtDifferentMomentsDriftApart)
 
 // The drift phases' bits over frames with uneven gaps, at a 10 MHz counter
 // (the usual Windows frequency). Every build, 32-bit ones included, must give
-// exactly these bits.
+// exactly these bits. The speeds are chosen so that float arithmetic, or a dt
+// left in double, gives other bits in most rows.
 TEST_F(Clock, DriftBitsTable)
 {
     frayline::fake::frequency = 10000000;
-    plugin.SetFloatValue(6, 0.8f);
-    plugin.SetFloatValue(7, 0.13f);
+    plugin.SetFloatValue(6, BitsFloat(0x3E977E96u));  // 0.295887649
+    plugin.SetFloatValue(7, BitsFloat(0x3F6A6F21u));  // 0.915758193
     plugin.StartClock();
 
     struct Step {
