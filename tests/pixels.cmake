@@ -7,3 +7,22 @@ add_library(frayline_pixel_support STATIC
     support/PixelFixture.cpp)
 target_include_directories(frayline_pixel_support PUBLIC "${CMAKE_CURRENT_SOURCE_DIR}")
 target_link_libraries(frayline_pixel_support PUBLIC frayline_host GTest::gtest)
+
+# In-process: the plugin's objects with the controllable clock, a context
+# from the reference host, the loader's pointers shared with the plugin
+# (support/GLCallCounter.h) and the allocation counter
+# (support/AllocationCounter.h).
+add_executable(frayline_unit_gl_tests
+    unit/ShaderTest.cpp
+    unit/RenderFrameTest.cpp
+    support/AllocationCounter.cpp
+    support/GLCallCounter.cpp
+    support/FakeCounter.cpp)
+target_link_libraries(frayline_unit_gl_tests PRIVATE
+    frayline_core frayline_pixel_support GTest::gtest_main)
+if(NOT WIN32)
+    target_compile_definitions(frayline_unit_gl_tests PRIVATE FRAYLINE_WRAP_MALLOC)
+    target_link_options(frayline_unit_gl_tests PRIVATE
+        -Wl,--wrap=malloc -Wl,--wrap=calloc -Wl,--wrap=realloc)
+endif()
+frayline_discover_tests(frayline_unit_gl_tests LABELS gl)
