@@ -26,3 +26,15 @@ if(NOT WIN32)
         -Wl,--wrap=malloc -Wl,--wrap=calloc -Wl,--wrap=realloc)
 endif()
 frayline_discover_tests(frayline_unit_gl_tests LABELS gl)
+
+# Through the built plugin, loaded as a host loads it.
+add_executable(frayline_e2e_render_tests e2e/RenderTest.cpp)
+# One small picture, labelled to run on every build (the emulated ones too).
+add_executable(frayline_e2e_portable_render_tests e2e/PortableRenderTest.cpp)
+foreach(target frayline_e2e_render_tests frayline_e2e_portable_render_tests)
+    target_link_libraries(${target} PRIVATE frayline_pixel_support GTest::gtest_main)
+    target_compile_definitions(${target} PRIVATE FRAYLINE_PLUGIN_PATH="$<TARGET_FILE:frayline>")
+    add_dependencies(${target} frayline)
+endforeach()
+frayline_discover_tests(frayline_e2e_render_tests LABELS gl)
+frayline_discover_tests(frayline_e2e_portable_render_tests LABELS gl portable)
