@@ -23,3 +23,16 @@ if(TARGET frayline-render)
     frayline_render_discover(frayline_render_unit_tests portable)
 endif()
 
+# The built tool run as a user runs it; pictures compared with the model of
+# the shader (frayline_pixel_support, from pixels.cmake).
+if(TARGET frayline-render)
+    add_executable(frayline_render_tool_tests render/RenderToolTest.cpp)
+    # frayline_pixel_support may be defined after this file is read.
+    target_link_libraries(frayline_render_tool_tests PRIVATE
+        frayline_render_core frayline_pixel_support GTest::gtest_main)
+    target_compile_definitions(frayline_render_tool_tests PRIVATE
+        FRAYLINE_RENDER_PATH="$<TARGET_FILE:frayline-render>"
+        FRAYLINE_NO_PLUGMAIN_PATH="$<TARGET_FILE:frayline_test_no_plugmain>")
+    add_dependencies(frayline_render_tool_tests frayline-render frayline_test_no_plugmain)
+    frayline_render_discover(frayline_render_tool_tests gl)
+endif()
