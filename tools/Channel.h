@@ -40,6 +40,18 @@ public:
         return value;
     }
 
+    // Like Pop, but gives nothing at once where Pop would wait.
+    std::optional<T> TryPop()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (items_.empty())
+            return std::nullopt;
+        T value = std::move(items_.front());
+        items_.pop_front();
+        notFull_.notify_one();
+        return value;
+    }
+
     void Close()
     {
         std::lock_guard<std::mutex> lock(mutex_);

@@ -81,6 +81,8 @@ public:
 
     // The next whole frame, bottom row first; nothing at the end of the input.
     std::optional<std::vector<uint8_t>> Next() { return filled_.Pop(); }
+    // The next frame if it is already read, else nothing at once.
+    std::optional<std::vector<uint8_t>> Ready() { return filled_.TryPop(); }
     void Recycle(std::vector<uint8_t> frame) { free_.Push(std::move(frame)); }
 
     // Stops reading, even in the middle of a blocked read, and waits.
@@ -283,27 +285,28 @@ RawPipe::Result RawPipe::Run(EffectInstance& instance, int input, int output, ui
 
     // Frame n is drawn from texture n % 2 and read back into slot
     // n % PackBuffers. While it is drawn (on the driver's threads, from the
-    // flush on), frame n + 1 is fetched and uploaded into the other texture;
-    // frame n - 1 is mapped and handed to the writer after frame n's
-    // read-back is queued.
+    // flush on), frame n + 1, if it has arrived, is uploaded into the other
+    // texture; frame n - 1 is mapped and handed to the writer after frame
+    // n's read-back is queued. When frame n + 1 has not arrived (a live
+    // stream), frame n is handed over at once instead of waiting for it.
+    auto upload = [&](std::vector<uint8_t> frame, uint64_t index) {
+        textures[index % 2].Upload(frame);
+        reader.Recycle(std::move(frame));
+    };
     uint64_t drawn = 0;
-    std::optional<std::size_t> queued;  // read back, not yet handed over
+    std::size_t queued = PackBuffers;  // read back, not yet handed over; none
     std::optional<std::vector<uint8_t>> next = reader.Next();
-    if (next) {
-        textures[0].Upload(*next);
-        reader.Recycle(std::move(*next));
-    }
+    if (next)
+        upload(std::move(*next), 0);
     while (next && !writer.Stopped()) {
         if (hooks.beforeDraw)
             hooks.beforeDraw(drawn);
         instance.Draw(textures[drawn % 2], target);
         glFlush();
 
-        next = reader.Next();
-        if (next) {
-            textures[(drawn + 1) % 2].Upload(*next);
-            reader.Recycle(std::move(*next));
-        }
+        next = reader.Ready();
+        if (next)
+            upload(std::move(*next), drawn + 1);
 
         const std::size_t slot = drawn % PackBuffers;
         if (packs[slot]->Mapped()) {
@@ -314,15 +317,23 @@ RawPipe::Result RawPipe::Run(EffectInstance& instance, int input, int output, ui
                 packs[back]->Unmap();
         }
         packs[slot]->Read(width, height);
-        if (queued)
-            writer.Submit({packs[*queued]->Map(), *queued});
+        if (queued < PackBuffers)
+            writer.Submit({packs[queued]->Map(), queued});
         queued = slot;
         ++drawn;
         if (hooks.afterDraw)
             hooks.afterDraw(drawn);
+
+        if (!next) {
+            writer.Submit({packs[queued]->Map(), queued});
+            queued = PackBuffers;
+            next = reader.Next();
+            if (next)
+                upload(std::move(*next), drawn);
+        }
     }
-    if (queued)
-        writer.Submit({packs[*queued]->Map(), *queued});
+    if (queued < PackBuffers)
+        writer.Submit({packs[queued]->Map(), queued});
     writer.Finish();
     reader.Stop();
 

@@ -54,39 +54,92 @@ struct Invocation {
     std::size_t keep = std::string::npos;    // close standard output after this much
 };
 
-// Runs the tool with pipes on all three standard streams.
+// The tool started with pipes on its three standard streams (in, out and
+// err are our ends). A child not waited for by the end of a test is killed,
+// so that a failed test leaves nothing running.
+class Child {
+public:
+    explicit Child(const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::string>& env = {})
+    {
+        int pipes[3][2];
+        for (auto& p : pipes)
+            if (pipe2(p, O_CLOEXEC) != 0)
+                throw std::runtime_error("pipe");
+        std::vector<std::string> environment;
+        for (char** e = environ; *e; ++e)
+            environment.push_back(*e);
+        for (const auto& [name, value] : env)
+            environment.push_back(name + "=" + value);
+        std::vector<char*> argv{const_cast<char*>(FRAYLINE_RENDER_PATH)}, envp;
+        for (const std::string& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        for (std::string& e : environment)
+            envp.push_back(e.data());
+        envp.push_back(nullptr);
+
+        pid_ = fork();
+        if (pid_ == 0) {
+            // As a shell starts it: the test ignores SIGPIPE, the tool must
+            // not inherit that.
+            std::signal(SIGPIPE, SIG_DFL);
+            dup2(pipes[0][0], 0);
+            dup2(pipes[1][1], 1);
+            dup2(pipes[2][1], 2);
+            execve(argv[0], argv.data(), envp.data());
+            _exit(127);
+        }
+        close(pipes[0][0]);
+        close(pipes[1][1]);
+        close(pipes[2][1]);
+        in = pipes[0][1];
+        out = pipes[1][0];
+        err = pipes[2][0];
+    }
+
+    ~Child()
+    {
+        Close(in);
+        Close(out);
+        Close(err);
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            Wait();
+        }
+    }
+
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    static void Close(int& fd)
+    {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
+
+    // The exit status, or 128 + the signal that ended it.
+    int Wait()
+    {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+    int in = -1;
+    int out = -1;
+    int err = -1;
+
+private:
+    pid_t pid_ = -1;
+};
+
+// Runs the tool to its end: the input fed in, both outputs collected.
 Outcome RunTool(const Invocation& run)
 {
-    int in[2], out[2], err[2];
-    if (pipe2(in, O_CLOEXEC) || pipe2(out, O_CLOEXEC) || pipe2(err, O_CLOEXEC))
-        throw std::runtime_error("pipe");
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e)
-        environment.push_back(*e);
-    for (const auto& [name, value] : run.env)
-        environment.push_back(name + "=" + value);
-    std::vector<char*> argv{const_cast<char*>(FRAYLINE_RENDER_PATH)}, envp;
-    for (const std::string& a : run.arguments)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    for (std::string& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    const pid_t child = fork();
-    if (child == 0) {
-        // As a shell starts it: the test ignores SIGPIPE, the tool must not
-        // inherit that.
-        std::signal(SIGPIPE, SIG_DFL);
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        dup2(err[1], 2);
-        execve(argv[0], argv.data(), envp.data());
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    close(err[1]);
+    Child child(run.arguments, run.env);
 
     // Standard input on a thread of its own, so that a full pipe one way
     // cannot block the other. A child that stops reading makes it fail
@@ -94,18 +147,18 @@ Outcome RunTool(const Invocation& run)
     std::thread feeder([&] {
         std::size_t done = 0;
         while (done < run.input.size()) {
-            const ssize_t n = write(in[1], run.input.data() + done, run.input.size() - done);
+            const ssize_t n = write(child.in, run.input.data() + done, run.input.size() - done);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
                 break;
             done += std::size_t(n);
         }
-        close(in[1]);
+        Child::Close(child.in);
     });
 
     Outcome outcome;
-    pollfd streams[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    pollfd streams[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
     std::string* sinks[2] = {&outcome.out, &outcome.err};
     int open = 2;
     while (open > 0) {
@@ -119,16 +172,14 @@ Outcome RunTool(const Invocation& run)
             if (n > 0)
                 sinks[i]->append(buffer, std::size_t(n));
             if (n <= 0 || (i == 0 && outcome.out.size() >= run.keep)) {
-                close(streams[i].fd);
+                Child::Close(i == 0 ? child.out : child.err);
                 streams[i].fd = -1;
                 --open;
             }
         }
     }
     feeder.join();
-    int status = 0;
-    waitpid(child, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.status = child.Wait();
     return outcome;
 }
 
@@ -389,6 +440,39 @@ TEST_F(Tool, RawFramesComeOutAsTheirStillRenders)
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
     EXPECT_EQ(empty.err, "");
+}
+
+// A live source sends a frame, then waits for it to come back before it
+// sends the next: no frame may be held back waiting for its successor.
+TEST_F(Tool, LiveFramesComeOutBeforeTheNextGoesIn)
+{
+    const uint32_t width = 48, height = 32, count = 3;
+    const std::size_t bytes = width * height * 4;
+    const std::string frames = RawFrames(width, height, count);
+    const Outcome batch = RunTool({{"--raw", "48x32"}, frames});
+    ASSERT_EQ(batch.status, 0) << batch.err;
+
+    Child child({"--raw", "48x32"});
+    for (uint32_t f = 0; f < count; ++f) {
+        SCOPED_TRACE("frame " + std::to_string(f));
+        ASSERT_EQ(write(child.in, frames.data() + f * bytes, bytes), ssize_t(bytes));
+        std::string frame;
+        while (frame.size() < bytes) {
+            // Generous: a frame this small is drawn in milliseconds.
+            pollfd wait = {child.out, POLLIN, 0};
+            ASSERT_EQ(poll(&wait, 1, 30000), 1) << "frame held back";
+            char buffer[65536];
+            const ssize_t n =
+                read(child.out, buffer, std::min(sizeof buffer, bytes - frame.size()));
+            ASSERT_GT(n, 0);
+            frame.append(buffer, std::size_t(n));
+        }
+        EXPECT_EQ(frame, batch.out.substr(f * bytes, bytes));
+    }
+    Child::Close(child.in);
+    char rest;
+    EXPECT_EQ(read(child.out, &rest, 1), 0);
+    EXPECT_EQ(child.Wait(), 0);
 }
 
 TEST_F(Tool, ClosedOutputEndsTheStreamQuietly)
