@@ -4,6 +4,8 @@
 #
 #   scripts/deps.sh            native and cross toolchains (what CI runs)
 #   scripts/deps.sh --native   the native x86-64 build only
+#   scripts/deps.sh --bench    the native build and what scripts/bench.sh
+#                              compares against: ffmpeg and frei0r-plugins
 #
 # The cross part adds the i386 multiarch libraries, qemu user emulation (the
 # kernel here runs no 32-bit code itself), MinGW-w64 in both widths and Wine
@@ -28,11 +30,16 @@ cross_packages=(
     xvfb xauth
 )
 
+# Only the benchmarks need these; CI's test run does not pay for them.
+bench_packages=(ffmpeg frei0r-plugins)
+
 cross=1
+bench=0
 case "${1:-}" in
     --native) cross=0 ;;
+    --bench) cross=0; bench=1 ;;
     "") ;;
-    *) echo "usage: $0 [--native]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--native | --bench]" >&2; exit 2 ;;
 esac
 
 sudo=""
@@ -41,6 +48,9 @@ export DEBIAN_FRONTEND=noninteractive
 apt_get() { $sudo apt-get -o DPkg::Lock::Timeout=600 "$@"; }
 
 wanted=("${native_packages[@]}")
+if [ "$bench" -eq 1 ]; then
+    wanted+=("${bench_packages[@]}")
+fi
 if [ "$cross" -eq 1 ]; then
     wanted+=("${cross_packages[@]}")
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
