@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include <benchmark/benchmark.h>
+
 #include "bench/AllocationCounter.h"
 
 #include "platform/GL.h"
@@ -69,3 +71,19 @@ Scene::Scene(uint32_t width, uint32_t height)
 }
 
 }  // namespace frayline::bench
+
+// The benchmarks' main: the renderer and the plugin go into the report's
+// context, so a table says what it was measured on.
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    frayline::bench::Environment& environment = frayline::bench::Environment::Get();
+    benchmark::AddCustomContext("renderer", environment.context.Renderer());
+    benchmark::AddCustomContext("gl_version", environment.context.Version());
+    benchmark::AddCustomContext("plugin", environment.plugin.Path());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

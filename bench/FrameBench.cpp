@@ -1,9 +1,19 @@
-// What one frame costs: the plugin's FF_PROCESSOPENGL against the same
-// fragment program drawn bare, and against a passthrough textured quad, at
-// three sizes. glFinish ends every iteration so the rasteriser's work counts.
-// Wall time, not CPU time: llvmpipe draws on threads of its own.
+// What one frame costs at three sizes: the plugin's FF_PROCESSOPENGL, the
+// same fragment program drawn bare by the host (uniforms set once, one
+// quad), and a passthrough textured quad, the floor for any one-input
+// effect. glFinish ends every frame so the rasteriser's work counts, and
+// time is wall time: llvmpipe draws on threads of its own.
+//
+// The three are drawn in turn within every iteration and each frame is
+// timed on its own, so the ratios compare frames drawn moments apart: what
+// else loads the machine weighs on all three alike. The benchmark's time is
+// the plugin's frame; the counters hold the medians of all three and the
+// median of the per-iteration ratios.
 
+#include <algorithm>
+#include <chrono>
 #include <string>
+#include <vector>
 
 #include <benchmark/benchmark.h>
 
@@ -15,23 +25,21 @@
 namespace frayline::bench {
 namespace {
 
-// Heap allocations per iteration over the timed loop: all of them (the
-// driver's included), and those the plugin's own code made.
-class AllocationMeter {
-public:
-    AllocationMeter() : start_(CountAllocations()) {}
-    void Report(benchmark::State& state) const
-    {
-        const AllocationCounts end = CountAllocations();
-        const auto iterations = static_cast<double>(state.iterations());
-        state.counters["allocs"] = static_cast<double>(end.total - start_.total) / iterations;
-        state.counters["plugin_allocs"] =
-            static_cast<double>(end.watched - start_.watched) / iterations;
-    }
+using Clock = std::chrono::steady_clock;
 
-private:
-    AllocationCounts start_;
-};
+double Milliseconds(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0.0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
 
 void Quad()
 {
@@ -57,7 +65,7 @@ GLuint CompileShader(GLenum kind, const std::string& source)
 }
 
 // The effect's program, linked by the host, with the uniforms set once to
-// the plugin's defaults as the plugin's own first frame would set them.
+// the plugin's defaults as the plugin's own frames set them.
 class BareProgram {
 public:
     BareProgram()
@@ -82,14 +90,15 @@ public:
         glUniform2f(Location("strength"), value[2], value[3]);
         glUniform1f(Location("frequence"), value[4]);
         glUniform1f(Location("nStr"), value[5]);
+        // The plugin's drift phases stay at zero at the default speeds.
         glUniform2f(Location("time"), 0.0f, 0.0f);
         glUniform1i(Location("mode"), static_cast<GLint>(value[8]));
         glUniform1i(Location("swap"), static_cast<GLint>(value[9]));
         glUniform1i(Location("processCol"), static_cast<GLint>(value[10]));
+        glUseProgram(0);
     }
     ~BareProgram()
     {
-        glUseProgram(0);
         glDeleteProgram(program_);
         glDeleteShader(vertex_);
         glDeleteShader(fragment_);
@@ -98,6 +107,7 @@ public:
     BareProgram& operator=(const BareProgram&) = delete;
 
     bool Linked() const { return linked_ != 0; }
+    GLuint Name() const { return program_; }
 
 private:
     GLint Location(const char* name) { return glGetUniformLocation(program_, name); }
@@ -108,103 +118,120 @@ private:
     GLint linked_ = 0;
 };
 
-uint32_t Width(const benchmark::State& state)
-{
-    return static_cast<uint32_t>(state.range(0));
-}
-
-uint32_t Height(const benchmark::State& state)
-{
-    return static_cast<uint32_t>(state.range(1));
-}
-
-void SetPixelRate(benchmark::State& state)
-{
-    state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
-}
-
-// The host's frame: one FF_PROCESSOPENGL call, then glFinish.
-void FramePlugin(benchmark::State& state)
-{
-    Environment& environment = Environment::Get();
-    Scene scene(Width(state), Height(state));
-    const uintptr_t instance = environment.Instantiate(Width(state), Height(state));
-    if (instance == FF_ALLBITS) {
-        state.SkipWithError("FF_INSTANTIATEGL failed");
-        return;
+// The three frames, each leaving GL as it found it.
+class FrameKinds {
+public:
+    FrameKinds(Scene& scene, uintptr_t instance)
+        : scene_(scene), instance_(instance), plugMain_(Environment::Get().plugin.Entry())
+    {
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     }
-    const PlugMainFunction plugMain = environment.plugin.Entry();
-    const MixedValue frame = reinterpret_cast<MixedValue>(&scene.frame);
-    // The first frame activates the instance and lets the driver build its
-    // code for this state: not steady state.
-    plugMain(FF_PROCESSOPENGL, frame, instance);
-    glFinish();
 
-    AllocationMeter allocations;
-    for (auto _ : state) {
-        plugMain(FF_PROCESSOPENGL, frame, instance);
+    void Plugin()
+    {
+        plugMain_(FF_PROCESSOPENGL, reinterpret_cast<MixedValue>(&scene_.frame), instance_);
         glFinish();
     }
-    allocations.Report(state);
-    SetPixelRate(state);
+
+    void Bare(const BareProgram& program)
+    {
+        glUseProgram(program.Name());
+        glBindTexture(GL_TEXTURE_2D, scene_.input.Handle());
+        Quad();
+        glFinish();
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glUseProgram(0);
+    }
+
+    void Passthrough()
+    {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, scene_.input.Handle());
+        Quad();
+        glFinish();
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDisable(GL_TEXTURE_2D);
+    }
+
+private:
+    Scene& scene_;
+    uintptr_t instance_;
+    PlugMainFunction plugMain_;
+};
+
+void Frame(benchmark::State& state)
+{
+    const auto width = static_cast<uint32_t>(state.range(0));
+    const auto height = static_cast<uint32_t>(state.range(1));
+    Environment& environment = Environment::Get();
+    Scene scene(width, height);
+    BareProgram program;
+    const uintptr_t instance = environment.Instantiate(width, height);
+    if (instance == FF_ALLBITS || !program.Linked()) {
+        state.SkipWithError("FF_INSTANTIATEGL failed or the effect's program did not link");
+        return;
+    }
+    FrameKinds frames(scene, instance);
+    // The first frame of each activates the instance and lets the driver
+    // build its code for the state: not steady state.
+    frames.Plugin();
+    frames.Bare(program);
+    frames.Passthrough();
+
+    // Sized before timing, so the loop allocates nothing of its own.
+    constexpr std::size_t maxSamples = 1 << 16;
+    std::vector<double> plugin, bare, passthrough, pluginVsBare, pluginVsPassthrough;
+    for (auto* samples : {&plugin, &bare, &passthrough, &pluginVsBare, &pluginVsPassthrough})
+        samples->reserve(maxSamples);
+    uint64_t pluginAllocations = 0, pluginOwnAllocations = 0, bareAllocations = 0;
+
+    for (auto _ : state) {
+        const AllocationCounts a = CountAllocations();
+        const Clock::time_point t0 = Clock::now();
+        frames.Plugin();
+        const Clock::time_point t1 = Clock::now();
+        const AllocationCounts b = CountAllocations();
+        frames.Bare(program);
+        const Clock::time_point t2 = Clock::now();
+        const AllocationCounts c = CountAllocations();
+        frames.Passthrough();
+        const Clock::time_point t3 = Clock::now();
+
+        pluginAllocations += b.total - a.total;
+        pluginOwnAllocations += b.watched - a.watched;
+        bareAllocations += c.total - b.total;
+        const double p = Milliseconds(t0, t1), q = Milliseconds(t1, t2), r = Milliseconds(t2, t3);
+        state.SetIterationTime(p / 1000.0);
+        if (plugin.size() < maxSamples) {
+            plugin.push_back(p);
+            bare.push_back(q);
+            passthrough.push_back(r);
+            pluginVsBare.push_back(p / q);
+            pluginVsPassthrough.push_back(p / r);
+        }
+    }
+
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["plugin_ms"] = Median(plugin);
+    state.counters["bare_ms"] = Median(bare);
+    state.counters["passthrough_ms"] = Median(passthrough);
+    state.counters["plugin_vs_bare"] = Median(pluginVsBare);
+    state.counters["plugin_vs_passthrough"] = Median(pluginVsPassthrough);
+    // Every heap allocation during the plugin's frame, the driver's included;
+    // those the plugin's own code made; and the bare frame's, for comparison.
+    state.counters["allocs_plugin_frame"] = static_cast<double>(pluginAllocations) / iterations;
+    state.counters["allocs_by_plugin"] = static_cast<double>(pluginOwnAllocations) / iterations;
+    state.counters["allocs_bare_frame"] = static_cast<double>(bareAllocations) / iterations;
     environment.plugin.DeinstantiateGL(instance);
 }
 
-// The same program and quad with nothing of the plugin's around it.
-void FrameBare(benchmark::State& state)
-{
-    Scene scene(Width(state), Height(state));
-    BareProgram program;
-    if (!program.Linked()) {
-        state.SkipWithError("the effect's program did not link");
-        return;
-    }
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, scene.input.Handle());
-    Quad();
-    glFinish();
-
-    AllocationMeter allocations;
-    for (auto _ : state) {
-        Quad();
-        glFinish();
-    }
-    allocations.Report(state);
-    SetPixelRate(state);
-    glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-// The floor for any one-input effect: the input copied through.
-void FramePassthrough(benchmark::State& state)
-{
-    Scene scene(Width(state), Height(state));
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, scene.input.Handle());
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    Quad();
-    glFinish();
-
-    AllocationMeter allocations;
-    for (auto _ : state) {
-        Quad();
-        glFinish();
-    }
-    allocations.Report(state);
-    SetPixelRate(state);
-    glDisable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-void Sizes(benchmark::internal::Benchmark* benchmark)
-{
-    benchmark->Args({1280, 720})->Args({1920, 1080})->Args({3840, 2160});
-    benchmark->ArgNames({"w", "h"})->Unit(benchmark::kMillisecond)->UseRealTime();
-}
-
-BENCHMARK(FramePlugin)->Apply(Sizes);
-BENCHMARK(FrameBare)->Apply(Sizes);
-BENCHMARK(FramePassthrough)->Apply(Sizes);
+BENCHMARK(Frame)
+    ->Args({1280, 720})
+    ->Args({1920, 1080})
+    ->Args({3840, 2160})
+    ->ArgNames({"w", "h"})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The CPU side of the frame path: plugMain's FF_PROCESSOPENGL into a 1x1
 // target, without waiting for the rasteriser.
@@ -222,10 +249,15 @@ void FramePathCpu(benchmark::State& state)
     plugMain(FF_PROCESSOPENGL, frame, instance);
     glFinish();
 
-    AllocationMeter allocations;
+    const AllocationCounts start = CountAllocations();
     for (auto _ : state)
         benchmark::DoNotOptimize(plugMain(FF_PROCESSOPENGL, frame, instance));
-    allocations.Report(state);
+    const AllocationCounts end = CountAllocations();
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["allocs_plugin_frame"] =
+        static_cast<double>(end.total - start.total) / iterations;
+    state.counters["allocs_by_plugin"] =
+        static_cast<double>(end.watched - start.watched) / iterations;
     glFinish();
     environment.plugin.DeinstantiateGL(instance);
 }

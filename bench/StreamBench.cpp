@@ -3,7 +3,7 @@
 // frayline-render --raw between two ffmpeg processes, against ffmpeg with
 // frei0r's distort0r in its filter graph. The same pipe with cat in place of
 // frayline-render is the floor that moving the frames through pipes costs.
-// One iteration is one pipeline run; the figure is wall time per frame.
+// Wall time per frame of whole pipeline runs.
 
 #include <sys/wait.h>
 
@@ -51,55 +51,57 @@ std::string PluginPath()
     return path != nullptr && path[0] != '\0' ? path : FRAYLINE_PLUGIN_PATH;
 }
 
-// Runs a shell pipeline once per iteration; any stage failing fails it.
-void RunPipeline(benchmark::State& state, const std::string& pipeline)
+// Runs a shell pipeline to its end; false when any stage failed.
+bool Run(const std::string& pipeline, double& milliseconds)
 {
     const std::string command = "bash -c " + Quoted("set -o pipefail; " + pipeline);
-    double seconds = 0.0;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const int status = std::system(command.c_str());
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError(("the pipeline failed (scripts/deps.sh --bench installs ffmpeg "
-                                 "and frei0r-plugins): " +
-                                 pipeline)
-                                    .c_str());
-            return;
-        }
-        state.SetIterationTime(elapsed.count());
-        seconds += elapsed.count();
-    }
-    const double frames =
-        static_cast<double>(FrameCount()) * static_cast<double>(state.iterations());
-    state.counters["ms_per_frame"] = seconds * 1000.0 / frames;
-    state.counters["frames"] = FrameCount();
+    const auto start = std::chrono::steady_clock::now();
+    const int status = std::system(command.c_str());
+    milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return status != -1 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-void StreamFrayline(benchmark::State& state)
+// The three pipelines in turn within every iteration, so their ratio
+// compares runs made moments apart. The benchmark's time is the frayline
+// pipeline's; the counters are per frame.
+void Stream(benchmark::State& state)
 {
     if (std::string(FRAYLINE_RENDER_PATH).empty()) {
         state.SkipWithError("frayline-render was not built");
         return;
     }
-    RunPipeline(state, Source() + " -f rawvideo -pix_fmt rgba - | " + Quoted(FRAYLINE_RENDER_PATH) +
-                           " --raw " + size + " -q --plugin " + Quoted(PluginPath()) + " | " +
-                           Sink());
+    const std::string pipelines[] = {
+        Source() + " -f rawvideo -pix_fmt rgba - | " + Quoted(FRAYLINE_RENDER_PATH) + " --raw " +
+            size + " -q --plugin " + Quoted(PluginPath()) + " | " + Sink(),
+        Source() + " -vf format=rgba,frei0r=distort0r -f null -",
+        Source() + " -f rawvideo -pix_fmt rgba - | cat | " + Sink(),
+    };
+    double total[3] = {0.0, 0.0, 0.0};
+    for (auto _ : state) {
+        double milliseconds[3];
+        for (int i = 0; i < 3; ++i) {
+            if (!Run(pipelines[i], milliseconds[i])) {
+                state.SkipWithError(("the pipeline failed (scripts/deps.sh --bench installs "
+                                     "ffmpeg and frei0r-plugins): " +
+                                     pipelines[i])
+                                        .c_str());
+                return;
+            }
+            total[i] += milliseconds[i];
+        }
+        state.SetIterationTime(milliseconds[0] / 1000.0);
+    }
+    const double frames =
+        static_cast<double>(FrameCount()) * static_cast<double>(state.iterations());
+    state.counters["frayline_ms_per_frame"] = total[0] / frames;
+    state.counters["frei0r_ms_per_frame"] = total[1] / frames;
+    state.counters["pipe_only_ms_per_frame"] = total[2] / frames;
+    state.counters["frayline_vs_frei0r"] = total[0] / total[1];
+    state.counters["frames"] = FrameCount();
 }
 
-void StreamFrei0r(benchmark::State& state)
-{
-    RunPipeline(state, Source() + " -vf format=rgba,frei0r=distort0r -f null -");
-}
-
-void StreamPipeOnly(benchmark::State& state)
-{
-    RunPipeline(state, Source() + " -f rawvideo -pix_fmt rgba - | cat | " + Sink());
-}
-
-BENCHMARK(StreamFrayline)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(StreamFrei0r)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(StreamPipeOnly)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(Stream)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace frayline::bench
