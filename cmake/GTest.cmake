@@ -55,6 +55,11 @@ function(frayline_discover_tests target)
     if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
         string(APPEND properties " FIXTURES_REQUIRED wine_session")
     endif()
+    if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+        # Programs a test starts itself (frayline-render) run under qemu
+        # through binfmt_misc, whose default CPU model crashes llvmpipe.
+        string(APPEND properties " ENVIRONMENT QEMU_CPU=Nehalem,-lm,-syscall")
+    endif()
     if(properties)
         set(script "${CMAKE_CURRENT_BINARY_DIR}/${target}_properties.cmake")
         file(WRITE "${script}"

@@ -14,4 +14,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-m32")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-m32")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386 -cpu Nehalem -L /)
+# Nehalem without the two 64-bit-only features qemu-i386 warns about.
+set(CMAKE_CROSSCOMPILING_EMULATOR qemu-i386 -cpu Nehalem,-lm,-syscall -L /)

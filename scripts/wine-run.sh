@@ -36,8 +36,9 @@ export WINEPREFIX="$root/$arch"
 export WINEARCH=$arch
 export WINEDEBUG=-all
 # No .NET or HTML engine: nothing here uses them, and Wine would otherwise
-# offer to download them when it makes the prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# offer to download them when it makes the prefix. No debugger either: a
+# crashing test must fail at once, not wait in winedbg.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 # Debian's wrapper picks the 64-bit server, which serves 32-bit programs too
 # and runs natively, where the 32-bit one would run under qemu.
 wineserver=/usr/lib/wine/wineserver
