@@ -54,13 +54,6 @@ if echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned lo
 else
     echo "== linux-x64-fuzz skipped: no clang with libFuzzer"
 fi
-# The plugMain fuzz test (60 s), where clang with libFuzzer is at hand.
-if echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' |
-    clang++ -x c++ -fsanitize=fuzzer - -o /dev/null >/dev/null 2>&1; then
-    run_preset linux-x64-fuzz
-else
-    echo "== linux-x64-fuzz skipped: no clang with libFuzzer"
-fi
 if [ "$quick" -eq 0 ]; then
     run_preset linux-x86
     run_preset windows-x64
