@@ -3,6 +3,8 @@
 // such, and a written file appears whole or not at all. Also the two small
 // picture helpers the contact sheet rests on.
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -138,11 +140,11 @@ class ImageFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        directory = fs::temp_directory_path() /
-                    ("frayline-image-" +
-                     std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(directory);
-        fs::create_directories(directory);
+        // A fresh directory per run: builds of other configurations may run
+        // the same test at the same time.
+        std::string pattern = (fs::temp_directory_path() / ("frayline-image-XXXXXX")).string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "mkdtemp " << pattern;
+        directory = pattern;
     }
     void TearDown() override { fs::remove_all(directory); }
 

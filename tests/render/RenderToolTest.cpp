@@ -2,6 +2,8 @@
 // checked pixel by pixel against the CPU model of the shader, the raw pipe,
 // sequences, sweeps and --list.
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -190,11 +192,11 @@ protected:
 
     void SetUp() override
     {
-        directory = fs::temp_directory_path() /
-                    ("frayline-render-" +
-                     std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(directory);
-        fs::create_directories(directory);
+        // A fresh directory per run: builds of other configurations may run
+        // the same test at the same time.
+        std::string pattern = (fs::temp_directory_path() / ("frayline-render-XXXXXX")).string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr) << "mkdtemp " << pattern;
+        directory = pattern;
     }
     void TearDown() override
     {
