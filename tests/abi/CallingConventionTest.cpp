@@ -18,38 +18,36 @@
 // pushed right to left, then call) and answers how many bytes of arguments
 // the callee popped: 12 for stdcall, 0 for cdecl. The stack pointer is put
 // back either way, and plugMain's answer is stored through *answer.
-extern "C" uint32_t CallMeasuringPop(const void* entry, uint32_t code, uint32_t input,
-                                     uint32_t instance, uint32_t* answer)
-    asm("frayline_call_measuring_pop");
-
-// cdecl itself: the arguments are at 8(%ebp) onwards. Keeps the call site
-// 16-byte aligned (ebp, esi and 8 bytes of padding after the return address,
-// then the 12 bytes of arguments).
-asm(R"(
-    .pushsection .text
-    .p2align 4
-frayline_call_measuring_pop:
-    pushl %ebp
-    movl %esp, %ebp
-    pushl %esi
-    subl $8, %esp
-    movl %esp, %esi
-    pushl 20(%ebp)
-    pushl 16(%ebp)
-    pushl 12(%ebp)
-    call *8(%ebp)
-    movl 24(%ebp), %ecx
-    movl %eax, (%ecx)
-    movl %esp, %eax
-    subl %esi, %eax
-    addl $12, %eax
-    movl %esi, %esp
-    addl $8, %esp
-    popl %esi
-    popl %ebp
-    ret
-    .popsection
-)");
+//
+// Itself cdecl, arguments at 8(%ebp) onwards. Keeps the call site 16-byte
+// aligned: ebp, esi and 8 bytes of padding after the return address, then
+// the 12 bytes of arguments.
+__attribute__((naked, noinline)) uint32_t CallMeasuringPop(const void* /*entry*/,
+                                                           uint32_t /*code*/,
+                                                           uint32_t /*input*/,
+                                                           uint32_t /*instance*/,
+                                                           uint32_t* /*answer*/)
+{
+    asm("pushl %ebp\n\t"
+        "movl %esp, %ebp\n\t"
+        "pushl %esi\n\t"
+        "subl $8, %esp\n\t"
+        "movl %esp, %esi\n\t"
+        "pushl 20(%ebp)\n\t"
+        "pushl 16(%ebp)\n\t"
+        "pushl 12(%ebp)\n\t"
+        "call *8(%ebp)\n\t"
+        "movl 24(%ebp), %ecx\n\t"
+        "movl %eax, (%ecx)\n\t"
+        "movl %esp, %eax\n\t"
+        "subl %esi, %eax\n\t"
+        "addl $12, %eax\n\t"
+        "movl %esi, %esp\n\t"
+        "addl $8, %esp\n\t"
+        "popl %esi\n\t"
+        "popl %ebp\n\t"
+        "ret");
+}
 
 namespace {
 
