@@ -189,6 +189,8 @@ MixedValue Payload(uint32_t code, Reader& in, Records& r)
 // Touches every byte of a text the plugin answered, so a bad pointer shows.
 void ReadText(const char* text, size_t limit)
 {
+    if (text == nullptr)
+        return;
     volatile char sink = 0;
     for (size_t i = 0; i < limit && text[i] != '\0'; ++i)
         sink = static_cast<char>(sink ^ text[i]);
@@ -214,11 +216,10 @@ void CheckAnswer(uint32_t code, MixedValue answer)
         break;
     }
     case FF_GETPARAMETERNAME:
-        if (text != nullptr)
-            ReadText(text, 16);
+        ReadText(text, 16);
         break;
     case FF_GETPARAMETERDISPLAY:
-        if (text != nullptr && answer != FF_ALLBITS)
+        if (answer != FF_ALLBITS)
             ReadText(text, SIZE_MAX);
         break;
     default:
