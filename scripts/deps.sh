@@ -18,6 +18,7 @@ native_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libegl-dev libegl-mesa0 libgl1-mesa-dri libgl-dev libgbm1
     libpng-dev
+    clang libclang-rt-14-dev
 )
 
 cross_packages=(
