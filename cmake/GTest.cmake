@@ -53,7 +53,8 @@ function(frayline_discover_tests target)
         string(APPEND properties " LABELS [==[${arg_LABELS}]==]")
     endif()
     if(WIN32 AND CMAKE_CROSSCOMPILING_EMULATOR)
-        string(APPEND properties " FIXTURES_REQUIRED wine_session")
+        # A Wine that loses its server waits for ever: fail instead.
+        string(APPEND properties " FIXTURES_REQUIRED wine_session TIMEOUT 300")
     endif()
     if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND CMAKE_SIZEOF_VOID_P EQUAL 4)
         # Programs a test starts itself (frayline-render) run under qemu

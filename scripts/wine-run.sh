@@ -77,7 +77,10 @@ case "$1" in
         flock -x 9
         prepare_prefix
         if session_display >/dev/null; then exit 0; fi
+        # Wait for the old server to be gone, or the persistent one started
+        # below finds it still there and quits, leaving the session without one.
         "$wineserver" -k 2>/dev/null || true
+        "$wineserver" -w 2>/dev/null || true
         for n in $(seq 90 199); do
             [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
         done
@@ -135,6 +138,7 @@ fi
 flock -u 9
 flock -x 9
 "$wineserver" -k 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
 rc=0
 xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
     sh -c '"$0" "$@"; rc=$?; /usr/lib/wine/wineserver -w; exit $rc' "$wine" "$program" "$@" 9>&- || rc=$?
