@@ -5,16 +5,10 @@
 
 #include <cstdio>
 
+#include "host/GLCheck.h"
 #include "host/HostError.h"
 #include "platform/GL.h"
 
-// Past GL 2.0, so not in the loader's header.
-#ifndef GL_CONTEXT_PROFILE_MASK
-#define GL_CONTEXT_PROFILE_MASK 0x9126
-#endif
-#ifndef GL_CONTEXT_COMPATIBILITY_PROFILE_BIT
-#define GL_CONTEXT_COMPATIBILITY_PROFILE_BIT 0x00000002
-#endif
 #ifndef GL_INVALID_FRAMEBUFFER_OPERATION
 #define GL_INVALID_FRAMEBUFFER_OPERATION 0x0506
 #endif
@@ -44,25 +38,6 @@ std::string EglErrorName(EGLint error)
     char hex[16];
     std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(error));
     return hex;
-}
-
-std::string GlErrorName(GLenum error)
-{
-    switch (error) {
-    case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
-    case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
-    case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
-    case GL_OUT_OF_MEMORY: return "GL_OUT_OF_MEMORY";
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%04X", error);
-    return hex;
-}
-
-std::string GlString(GLenum name)
-{
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "";
 }
 
 [[noreturn]] void NoDisplay(const std::string& why)
@@ -140,27 +115,11 @@ GLContext::GLContext(const Request& request)
         context_ = context;
         MakeCurrent();
 
-        const std::string version = GlString(GL_VERSION);
-        int major = 0, minor = 0;
-        std::sscanf(version.c_str(), "%d.%d", &major, &minor);
-        // Profiles exist from 3.2 on; anything older is compatibility by nature.
-        if (major > 3 || (major == 3 && minor >= 2)) {
-            GLint mask = 0;
-            glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
-            if (!(mask & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT))
-                NoContext("the driver gave a context without the compatibility profile (" +
-                          version + ")");
-        }
-        while (glGetError() != GL_NO_ERROR) {
-        }
         // A surfaceless context has no default framebuffer, so drawing into
         // it is refused as an invalid framebuffer operation; that is expected.
-        // What a context without immediate mode raises is anything else.
-        glBegin(GL_TRIANGLES);
-        glEnd();
-        for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
-            if (error != GL_INVALID_FRAMEBUFFER_OPERATION)
-                NoContext("glBegin/glEnd raised " + GlErrorName(error) + " (" + version + ")");
+        const std::string problem = CompatibilityProblem(GL_INVALID_FRAMEBUFFER_OPERATION);
+        if (!problem.empty())
+            NoContext(problem);
     } catch (...) {
         Release();
         if (previousContext != EGL_NO_CONTEXT)

@@ -14,16 +14,9 @@
 
 #include <cstdio>
 
+#include "host/GLCheck.h"
 #include "host/HostError.h"
 #include "platform/GL.h"
-
-// Past GL 2.0, so not in the loader's header.
-#ifndef GL_CONTEXT_PROFILE_MASK
-#define GL_CONTEXT_PROFILE_MASK 0x9126
-#endif
-#ifndef GL_CONTEXT_COMPATIBILITY_PROFILE_BIT
-#define GL_CONTEXT_COMPATIBILITY_PROFILE_BIT 0x00000002
-#endif
 
 // WGL_ARB_create_context, for the core-profile request only.
 #define FRAYLINE_WGL_CONTEXT_MAJOR_VERSION_ARB 0x2091
@@ -47,25 +40,6 @@ std::string LastErrorText(const char* call)
     std::snprintf(text, sizeof text, "%s failed (error %lu)", call,
                   static_cast<unsigned long>(GetLastError()));
     return text;
-}
-
-std::string GlErrorName(GLenum error)
-{
-    switch (error) {
-    case GL_INVALID_ENUM: return "GL_INVALID_ENUM";
-    case GL_INVALID_VALUE: return "GL_INVALID_VALUE";
-    case GL_INVALID_OPERATION: return "GL_INVALID_OPERATION";
-    case GL_OUT_OF_MEMORY: return "GL_OUT_OF_MEMORY";
-    }
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%04X", error);
-    return hex;
-}
-
-std::string GlString(GLenum name)
-{
-    const GLubyte* text = glGetString(name);
-    return text ? reinterpret_cast<const char*>(text) : "";
 }
 
 void RegisterWindowClass()
@@ -157,24 +131,9 @@ GLContext::GLContext(const Request& request)
                 NoContext(LastErrorText("wglMakeCurrent"));
         }
 
-        // The same checks as the EGL build: the plugin draws with immediate
-        // mode, which only the compatibility profile has.
-        const std::string version = GlString(GL_VERSION);
-        int major = 0, minor = 0;
-        std::sscanf(version.c_str(), "%d.%d", &major, &minor);
-        if (major > 3 || (major == 3 && minor >= 2)) {
-            GLint mask = 0;
-            glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &mask);
-            if (!(mask & GL_CONTEXT_COMPATIBILITY_PROFILE_BIT))
-                NoContext("the driver gave a context without the compatibility profile (" +
-                          version + ")");
-        }
-        while (glGetError() != GL_NO_ERROR) {
-        }
-        glBegin(GL_TRIANGLES);
-        glEnd();
-        for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError())
-            NoContext("glBegin/glEnd raised " + GlErrorName(error) + " (" + version + ")");
+        const std::string problem = CompatibilityProblem(GL_NO_ERROR);
+        if (!problem.empty())
+            NoContext(problem);
     } catch (...) {
         Release();
         if (previousContext)
