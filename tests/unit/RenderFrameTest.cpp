@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -153,6 +154,46 @@ TEST_F(RenderFrameGL, OnlyLocationsNotFoundAreLookedUpAtEveryFrame)
 
 // The frame path, dispatch included, allocates nothing: see
 // support/AllocationCounter.h for what is counted and how.
+// The three switches reach their int uniforms truncated toward zero. Values
+// an int cannot hold saturate and NaN gives 0, where a plain conversion would
+// be undefined.
+TEST_F(RenderFrameGL, SwitchValuesReachTheirUniformsTruncated)
+{
+    const Texture input = pixels::CoordinateTexture(4, 4);
+    FFGLTextureStruct texture = input.Record();
+    FFGLTextureStruct* textures[1] = {&texture};
+    const ProcessOpenGLStruct record{1, textures, 0};
+    RenderTarget target(PixelFormat::RGBA8, 4, 4);
+    target.Bind();
+
+    Skewgrain effect;
+    effect.SetUpGL(nullptr);
+    struct Case {
+        float value;
+        GLint uploaded;
+    };
+    const Case cases[] = {
+        {0.99f, 0},           {1.0f, 1},
+        {2.5f, 2},            {-1.5f, -1},
+        {1e10f, 2147483647},  {-1e10f, -2147483647 - 1},
+        {std::numeric_limits<float>::quiet_NaN(), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        effect.randomMode = c.value;
+        effect.swapXAndY = c.value;
+        effect.colorInfluence = c.value;
+        ASSERT_EQ(effect.RenderFrame(&record), FF_SUCCESS);
+        for (const char* name : {"mode", "swap", "processCol"}) {
+            GLint uploaded = -7;
+            glGetUniformiv(effect.shader.programHandle,
+                           glGetUniformLocation(effect.shader.programHandle, name), &uploaded);
+            EXPECT_EQ(uploaded, c.uploaded) << name;
+        }
+    }
+    effect.TearDownGL();
+}
+
 TEST_F(RenderFrameGL, NoHeapAllocationOnTheFramePath)
 {
     // The probe sees an allocation made in this executable.
