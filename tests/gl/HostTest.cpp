@@ -9,19 +9,13 @@
 #include <vector>
 
 #include "RecordingPlugin.h"
+#include "host/GLCheck.h"
 #include "host/GLContext.h"
 #include "host/HostError.h"
 #include "host/PluginLibrary.h"
 #include "host/RenderTarget.h"
 #include "host/Texture.h"
 #include "platform/GL.h"
-
-#ifndef GL_CONTEXT_PROFILE_MASK
-#define GL_CONTEXT_PROFILE_MASK 0x9126
-#endif
-#ifndef GL_CONTEXT_COMPATIBILITY_PROFILE_BIT
-#define GL_CONTEXT_COMPATIBILITY_PROFILE_BIT 0x00000002
-#endif
 
 namespace frayline {
 namespace {
